@@ -248,6 +248,11 @@ inline constexpr char kResourceSectionName[] = "zylrsrc";
 inline constexpr std::uint32_t kResourceMagic = 0x5A526573;  // "ZRes" as little-endian bytes
 inline constexpr std::size_t kResourceTypeSize = 16;
 
+// The parameter-description document a plug-in may carry for hosts: an XML text that
+// groups and labels the parameters.
+inline constexpr char kParameterDescriptionType[] = "ZYLXML";
+inline constexpr std::uint32_t kParameterDescriptionId = 1;
+
 struct ResourceRecordHeader {
     std::uint32_t magic;
     std::uint32_t id;

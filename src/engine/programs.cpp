@@ -1,0 +1,31 @@
+#include "programs.h"
+
+namespace orbitone {
+
+// Each value is the float nearest to the decimal written. Columns: Env.Atk, Env.Dcy,
+// Osc.LMod, Osc.EMod, Osc.Freq, Osc.HiCt, Lfo.Freq, Lfo.EMod, Mix.Bal, Mix.Gain,
+// Env.Lock, Osc.PhIn, Lfo.PhIn, Lfo.ReTr, Osc.Wave, Osc.Base, Lfo.Wave.
+// (Waveforms: 0.1 square, 0.27 and 0.3 sine, 0.52 saw, 0.8 triangle; ranges: 0.25, 0.5,
+// 0.75 are 60, 250, 1000 Hz.)
+const std::array<FactoryProgram, kProgramCount> kFactoryPrograms = {{
+    {"Default", {0.8f, 0.5f, 0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 1.0f, 0.7f,
+                 0.0f, 0.0f, 0.0f, 0.0f, 0.27f, 0.5f, 0.52f}},
+    {"Hoth", {0.215706f, 0.281347f, 0.561127f, 0.34746f, 0.303222f, 0.0f, 0.346579f, 0.28693f,
+              1.0f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.8f, 0.75f, 0.52f}},
+    {"Sore Throat", {0.8f, 0.21307f, 0.121871f, 0.397608f, 0.442736f, 0.0f, 0.395182f,
+                     0.166667f, 1.0f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.27f, 0.25f, 0.3f}},
+    {"High Ring", {0.907345f, 0.0f, 0.0638572f, 0.985874f, 0.639143f, 0.0f, 0.0f, 0.191518f,
+                   1.0f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.27f, 0.5f, 0.3f}},
+    {"L - R Move", {0.185073f, 0.424532f, 1.0f, 1.0f, 0.739459f, 0.0f, 0.098389f, 0.935381f,
+                    1.0f, 0.466667f, 0.0f, 0.0f, 1.0f, 0.0f, 0.1f, 0.5f, 0.1f}},
+    {"Stereo Ring", {0.768424f, 0.319207f, 0.0682776f, 0.67515f, 1.0f, 0.0f, 0.806944f,
+                     0.138538f, 1.0f, 0.466667f, 0.0f, 0.0f, 1.0f, 0.0f, 0.3f, 0.25f, 0.8f}},
+    {"Random", {1.0f, 0.833333f, 1.0f, 0.0f, 0.431722f, 0.0f, 0.0192386f, 0.0f, 1.0f, 0.7f,
+                1.0f, 0.0f, 0.0f, 0.0f, 0.3f, 0.75f, 0.3f}},
+    {"Flexible", {0.288538f, 1.0f, 1.0f, 0.291445f, 0.442503f, 0.592655f, 0.0f, 0.366565f,
+                  1.0f, 0.675f, 0.0f, 0.0f, 0.0f, 0.0f, 0.8f, 0.75f, 0.8f}},
+    {"Decrypted", {0.275399f, 0.666667f, 0.714795f, 0.0f, 0.864929f, 0.0f, 0.746721f,
+                   0.23001f, 1.0f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.27f, 0.75f, 0.52f}},
+}};
+
+}  // namespace orbitone
