@@ -133,7 +133,7 @@ bool readModuleResources(const std::string& path, std::vector<ModuleResource>& r
     resources.clear();
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = path + ": " + std::strerror(errno);
+        error = path + ": " + (errno == ENOENT ? "no such file" : std::strerror(errno));
         return false;
     }
     in.seekg(0, std::ios::end);

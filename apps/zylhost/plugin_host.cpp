@@ -90,7 +90,7 @@ std::intptr_t Host::callback(zyl::EffectRecord* record, std::int32_t opcode, std
 std::intptr_t Host::answer(const HostCall& call) {
     switch (call.opcode) {
     case zyl::hostOpVersion:
-        return kVersion;
+        return version;
     case zyl::hostOpSampleRate:
         return static_cast<std::intptr_t>(sampleRate);
     case zyl::hostOpBlockSize:

@@ -31,8 +31,8 @@ std::string describe(const HostCall& call);
 
 class Plugin;
 
-// The host side. Answers hostOpVersion with 2300, the sample rate and block size with
-// the values below, everything else with 0, and keeps a record of every call.
+// The host side. Answers hostOpVersion, the sample rate and the block size with the
+// values below, everything else with 0, and keeps a record of every call.
 // [one thread] A Host and the plug-ins it loads are used from one thread.
 class Host {
 public:
@@ -40,7 +40,7 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    static constexpr std::intptr_t kVersion = 2300;
+    std::intptr_t version = zyl::kInterfaceVersion;
     float sampleRate = 44100.0f;
     std::int32_t blockSize = 512;
 
