@@ -83,7 +83,8 @@ void printIdentity(Plugin& plugin) {
     std::printf("vendor             %s\n", answered != 0 ? vendor.c_str() : "(not given)");
     const std::string product = plugin.text(zyl::plugOpProductName, 0, 0, &answered);
     std::printf("product            %s\n", answered != 0 ? product.c_str() : "(not given)");
-    std::printf("effect id          %s (%d)\n", fourChars(record.effectId).c_str(), record.effectId);
+    std::printf("effect id          %s (%d)\n", fourChars(record.effectId).c_str(),
+                record.effectId);
     std::printf("effect version     %d\n", record.effectVersion);
     std::printf("vendor version     %lld\n",
                 static_cast<long long>(plugin.dispatch(zyl::plugOpVendorVersion)));

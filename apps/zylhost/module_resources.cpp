@@ -118,8 +118,8 @@ bool readRecords(const Bytes& file, const Section& section,
         resources.push_back(ModuleResource{header.type, header.id,
                                            std::string(file.at(section.offset + dataAt),
                                                        header.size)});
-        const std::uint64_t padded =
-            (std::uint64_t(header.size) + kRecordAlignment - 1) / kRecordAlignment * kRecordAlignment;
+        const std::uint64_t padded = (std::uint64_t(header.size) + kRecordAlignment - 1) /
+                                     kRecordAlignment * kRecordAlignment;
         if (padded > section.size - dataAt) break;  // the last record, unpadded
         at = dataAt + padded;
     }

@@ -68,8 +68,8 @@ std::string describe(const HostCall& call) {
     std::snprintf(arguments, sizeof arguments, "(index %d, value %lld, pointer %s, option %g)",
                   static_cast<int>(call.index), static_cast<long long>(call.value),
                   call.pointer != nullptr ? "set" : "null", static_cast<double>(call.option));
-    return hostOpcodeName(call.opcode) + " " + arguments + (call.hadRecord ? "" : " before the record") +
-           " -> " + std::to_string(call.answer);
+    return hostOpcodeName(call.opcode) + " " + arguments +
+           (call.hadRecord ? "" : " before the record") + " -> " + std::to_string(call.answer);
 }
 
 // ---- Host -----------------------------------------------------------------------------
@@ -83,7 +83,8 @@ std::intptr_t Host::callback(zyl::EffectRecord* record, std::int32_t opcode, std
     HostCall call{record != nullptr, opcode, index, value, pointer, option, 0};
     call.answer = host->answer(call);
     host->received.push_back(call);
-    if (host->log != nullptr) std::fprintf(host->log, "host callback: %s\n", describe(call).c_str());
+    if (host->log != nullptr)
+        std::fprintf(host->log, "host callback: %s\n", describe(call).c_str());
     return call.answer;
 }
 
