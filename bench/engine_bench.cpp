@@ -6,11 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "coefficients.h"
+#include "programs.h"
 #include "signal_kernel.h"
 #include "signal_loop.h"
 #include "waveform_tables.h"
@@ -19,19 +22,15 @@ namespace {
 
 using namespace orbitone;
 
-struct Program {
-    const char* name;
-    std::array<float, 17> values;
-};
+// The programs measured, by name.
+const char* const kMeasured[] = {"Default", "L - R Move", "Flexible"};
 
-const Program kPrograms[] = {
-    {"Default", {0.8f, 0.5f, 0.0f, 0.5f, 0.5f, 0.5f, 0.5f, 0.0f, 1.0f, 0.7f, 0.0f, 0.0f, 0.0f,
-                 0.0f, 0.27f, 0.5f, 0.52f}},
-    {"L - R Move", {0.185073f, 0.424532f, 1.0f, 1.0f, 0.739459f, 0.0f, 0.098389f, 0.935381f,
-                    1.0f, 0.466667f, 0.0f, 0.0f, 1.0f, 0.0f, 0.1f, 0.5f, 0.1f}},
-    {"Flexible", {0.288538f, 1.0f, 1.0f, 0.291445f, 0.442503f, 0.592655f, 0.0f, 0.366565f,
-                  1.0f, 0.675f, 0.0f, 0.0f, 0.0f, 0.0f, 0.8f, 0.75f, 0.8f}},
-};
+const FactoryProgram& program(const char* name) {
+    for (const FactoryProgram& p : kFactoryPrograms)
+        if (std::string_view(p.name) == name) return p;
+    std::fprintf(stderr, "no factory program named %s\n", name);
+    std::abort();
+}
 
 constexpr std::int64_t kBlockSizes[] = {64, 512, 4096};
 
@@ -62,7 +61,8 @@ void setFrameCounter(benchmark::State& state, std::int64_t frames) {
 }
 
 // [kernel set or null for the loop processing uses, program]
-void runEngine(benchmark::State& state, const kernel::KernelSet* set, const Program* program) {
+void runEngine(benchmark::State& state, const kernel::KernelSet* set,
+               const FactoryProgram* program) {
     const std::int64_t frames = state.range(0);
     Buffers b(frames);
     EngineState engine;
@@ -140,16 +140,14 @@ private:
 void registerAll() {
     for (const std::int64_t size : kBlockSizes)
         benchmark::RegisterBenchmark("copy", copyLoop)->Arg(size);
-    for (const Program& program : kPrograms)
+    for (const char* name : kMeasured)
         for (const std::int64_t size : kBlockSizes)
-            benchmark::RegisterBenchmark(program.name, runEngine, nullptr, &program)
-                ->Arg(size);
+            benchmark::RegisterBenchmark(name, runEngine, nullptr, &program(name))->Arg(size);
     // each instruction set's loop at the middle block size, for comparison
     for (const kernel::KernelSet* set : kernel::availableKernelSets())
-        for (const Program& program : kPrograms)
-            benchmark::RegisterBenchmark(
-                (std::string(program.name) + " [" + set->name + "]").c_str(), runEngine,
-                set, &program)
+        for (const char* name : kMeasured)
+            benchmark::RegisterBenchmark((std::string(name) + " [" + set->name + "]").c_str(),
+                                         runEngine, set, &program(name))
                 ->Arg(512);
 }
 

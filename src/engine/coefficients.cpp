@@ -5,25 +5,6 @@
 namespace orbitone {
 namespace {
 
-// Parameter indices, as the rest of the effect numbers them.
-enum : int {
-    kAttack = 0,
-    kDecay = 1,
-    kOscLfoAmount = 2,
-    kOscEnvAmount = 3,
-    kOscFrequency = 4,
-    kRollOff = 5,
-    kLfoFrequency = 6,
-    kLfoEnvAmount = 7,
-    kMixBalance = 8,
-    kMixGain = 9,
-    kEnvLock = 10,
-    kLfoInvert = 12,
-    kOscWave = 14,
-    kOscBase = 15,
-    kLfoWave = 16,
-};
-
 constexpr float kEnvelopeCeiling = 0.99999988f;  // EC, exactly 1 - 2^-23
 constexpr float kRollOffScale = 0.49751243f;      // RC, the float nearest to 100/201
 constexpr float kOutputGain = 1.6f;               // G
@@ -47,36 +28,36 @@ double oscillatorRange(float value) {
     return 1000.0;
 }
 
-void deriveCoefficients(std::span<const float, kCoefficientSourceCount> p, float sampleRate,
+void deriveCoefficients(std::span<const float, kParameterCount> p, float sampleRate,
                         const WaveformTables& tables, EngineState& s) {
     // 1, 2. envelope follower
-    envelopeCoefficient(p[kAttack], s.attackCoef, s.attackGain);
-    envelopeCoefficient(p[kDecay], s.decayCoef, s.decayGain);
+    envelopeCoefficient(p[paramEnvAttack], s.attackCoef, s.attackGain);
+    envelopeCoefficient(p[paramEnvDecay], s.decayCoef, s.decayGain);
     // 3.
-    s.envelopeLock = p[kEnvLock] > kSwitchThreshold;
+    s.envelopeLock = p[paramEnvLock] > kSwitchThreshold;
     // 4. seconds per sample
     const double r = static_cast<float>(1.0 / sampleRate);
     // 5 to 8. LFO: 0.5 Hz to 32 Hz before envelope modulation
-    s.lfoIncrement = static_cast<float>(std::pow(2.0, 6.0 * p[kLfoFrequency] - 1.0) * r);
-    s.lfoEnvDepth = static_cast<float>(10.0 * p[kLfoEnvAmount]);
-    s.lfoInvertRight = p[kLfoInvert] > kSwitchThreshold;
-    s.lfoTable = selectWaveform(tables, p[kLfoWave]);
+    s.lfoIncrement = static_cast<float>(std::pow(2.0, 6.0 * p[paramLfoFrequency] - 1.0) * r);
+    s.lfoEnvDepth = static_cast<float>(10.0 * p[paramLfoEnvAmount]);
+    s.lfoInvertRight = p[paramLfoPhaseInvert] > kSwitchThreshold;
+    s.lfoTable = selectWaveform(tables, p[paramLfoWave]);
     // 9 to 13. oscillator
-    s.oscEnvDepth = static_cast<float>((p[kOscEnvAmount] - 0.5) * 10.0);
-    s.oscLfoDepth = p[kOscLfoAmount];
-    s.oscTable = selectWaveform(tables, p[kOscWave]);
-    const double range = oscillatorRange(p[kOscBase]);
+    s.oscEnvDepth = static_cast<float>((p[paramOscEnvAmount] - 0.5) * 10.0);
+    s.oscLfoDepth = p[paramOscLfoAmount];
+    s.oscTable = selectWaveform(tables, p[paramOscWave]);
+    const double range = oscillatorRange(p[paramOscBase]);
     s.oscIncrement =
-        static_cast<float>(std::pow(2.0, 4.0 * p[kOscFrequency] - 2.0) * range * r);
+        static_cast<float>(std::pow(2.0, 4.0 * p[paramOscFrequency] - 2.0) * range * r);
     // 14. roll-off
-    const double roll = p[kRollOff] * double{kRollOffScale} + 0.5;
+    const double roll = p[paramOscRollOff] * double{kRollOffScale} + 0.5;
     s.rollCoef = static_cast<float>(roll);
     s.rollGain = static_cast<float>(1.0 - roll);
     // 15. mix: the dry gain is taken from the wet gain before its rounding, so a full
     // balance leaves exactly no dry signal
-    const double wet = double{p[kMixBalance]} * p[kMixGain] * kOutputGain;
+    const double wet = double{p[paramMixBalance]} * p[paramMixGain] * kOutputGain;
     s.wetGain = static_cast<float>(wet);
-    s.dryGain = static_cast<float>(double{p[kMixGain]} * kOutputGain - wet);
+    s.dryGain = static_cast<float>(double{p[paramMixGain]} * kOutputGain - wet);
 }
 
 }  // namespace orbitone

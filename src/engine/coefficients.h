@@ -4,18 +4,17 @@
 #include <span>
 
 #include "engine_state.h"
+#include "parameters.h"
 #include "waveform_tables.h"
 
 namespace orbitone {
-
-inline constexpr int kCoefficientSourceCount = 17;  // one value per parameter index
 
 // Writes the coefficient part of `state` (wetGain .. rollGain) from the values of one
 // program row and the sample rate; the running state is not touched. Every expression is
 // evaluated in double and rounded to float when it is stored. Values are used as they
 // are, inside 0..1 or not: nothing here is guarded, and nothing here can fault (any
 // float, a rate of 0 or a NaN gives IEEE results, possibly infinite or NaN).
-void deriveCoefficients(std::span<const float, kCoefficientSourceCount> values,
+void deriveCoefficients(std::span<const float, kParameterCount> values,
                         float sampleRate, const WaveformTables& tables, EngineState& state);
 
 // The oscillator range in Hz a "Osc.Base" value selects: 10, 60, 250 or 1000 for an

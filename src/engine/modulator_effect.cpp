@@ -4,8 +4,11 @@
 #include <cstring>
 #include <new>
 
+#include "coefficients.h"
 #include "editor_base.h"
 #include "effect_factory.h"
+#include "signal_loop.h"
+#include "waveform_tables.h"
 
 namespace orbitone {
 namespace {
@@ -14,7 +17,6 @@ constexpr char kVendorName[] = "Tarvane";
 constexpr char kProductName[] = "Orbitone";
 constexpr char kParameterUnit[] = "%";
 constexpr char kInitName[] = "Init";
-constexpr float kAntiDenormal = 1.0e-10f;
 
 }  // namespace
 
@@ -34,10 +36,12 @@ ModulatorEffect::ModulatorEffect(zyl::HostProc hostProc)
     // 4.
     setEffectId(zyl::fourCharCode("ORBT"));
     // 5.
-    antiDenormal = kAntiDenormal;
+    antiDenormal = kAntiDenormalStart;
     coefficientsStale.store(true);
 
-    // 6. The waveform tables are filled by the signal engine.
+    // 6. The waveform tables: the shared set is filled on its first use, here rather
+    //    than in the first processing call.
+    sharedWaveformTables();
 
     // 7. The factory programs.
     for (std::int32_t program = 0; program < kProgramCount; ++program) {
@@ -58,7 +62,8 @@ ModulatorEffect::ModulatorEffect(zyl::HostProc hostProc)
     // 10.
     updateCoefficients();
 
-    // 11. The running signal state starts at zero (EngineState's initial values).
+    // 11.
+    resetRunningState(engine);
 }
 
 void ModulatorEffect::storeParameter(std::int32_t index, float value) {
@@ -71,6 +76,17 @@ void ModulatorEffect::storeParameter(std::int32_t index, float value) {
 float ModulatorEffect::readParameter(std::int32_t index) {
     if (!isParameterIndex(index)) return 0.0f;
     return programValues[currentProgramIndex.load()][index].load();
+}
+
+void ModulatorEffect::processAdding(float** inputs, float** outputs, std::int32_t frameCount) {
+    if (coefficientsStale.load()) updateCoefficients();
+    runSignalLoop(engine, antiDenormal, inputs, outputs, frameCount, OutputMode::adding);
+}
+
+void ModulatorEffect::processOverwriting(float** inputs, float** outputs,
+                                         std::int32_t frameCount) {
+    if (coefficientsStale.load()) updateCoefficients();
+    runSignalLoop(engine, antiDenormal, inputs, outputs, frameCount, OutputMode::overwriting);
 }
 
 void ModulatorEffect::selectProgram(std::int32_t index) {
@@ -107,6 +123,8 @@ void ModulatorEffect::copyParameterName(std::int32_t index, char* out) {
     std::memcpy(out, name, std::strlen(name) + 1);
 }
 
+void ModulatorEffect::onResume() { resetRunningState(engine); }
+
 bool ModulatorEffect::copyProgramNameAt(std::int32_t, std::int32_t index, char* out) {
     if (index < 0 || index >= kProgramCount) return false;
     const char* name = programNames[index];
@@ -135,8 +153,12 @@ std::intptr_t ModulatorEffect::vendorRequest(std::int32_t index, std::intptr_t v
 }
 
 void ModulatorEffect::updateCoefficients() {
-    // The derivation comes with the signal engine; the flag is cleared first (see above).
-    coefficientsStale.store(false);
+    coefficientsStale.store(false);  // first, see the header
+    float values[kParameterCount];
+    const std::int32_t program = currentProgramIndex.load();
+    for (std::int32_t index = 0; index < kParameterCount; ++index)
+        values[index] = programValues[program][index].load();
+    deriveCoefficients(values, sampleRate(), sharedWaveformTables(), engine);
 }
 
 }  // namespace orbitone

@@ -26,6 +26,12 @@ public:
     // [any thread] The current program's value; 0 for an index outside 0..16.
     float readParameter(std::int32_t index) override;
 
+    // [audio thread] The signal loop on inputs[0..1] into outputs[0..1], added to what
+    // the outputs hold or in place of it. The coefficients are derived first when a
+    // parameter was stored since the last call; a count of 0 or less does only that.
+    void processAdding(float** inputs, float** outputs, std::int32_t frameCount) override;
+    void processOverwriting(float** inputs, float** outputs, std::int32_t frameCount) override;
+
     // Makes program `index` (0..8) current and stores its 17 values again, so the
     // editor and the engine pick them up.
     void selectProgram(std::int32_t index) override;
@@ -36,6 +42,10 @@ public:
     void copyParameterUnit(std::int32_t index, char* out) override;
     void copyParameterText(std::int32_t index, char* out) override;
     void copyParameterName(std::int32_t index, char* out) override;
+
+    // Sets the running signal state (envelopes, phases, filters) to zero; the
+    // coefficients and the anti-denormal offset stay as they are.
+    void onResume() override;
 
     // The name of program `index` ("Init" reads "Init <index + 1>"); false and nothing
     // written for an index outside 0..8. The category is ignored.
@@ -54,12 +64,14 @@ public:
     // [audio thread, or construction] Derives the engine's coefficients from the current
     // program's row and the sample rate, and clears coefficientsStale. The flag is
     // cleared before the row is read, so a store racing with the update is picked up by
-    // the next block instead of being lost.
+    // the next block instead of being lost. A new sample rate alone does not make the
+    // coefficients stale: it enters them at the first update after a parameter store.
     virtual void updateCoefficients();
 
     // ---- observation, for tests and diagnostics -------------------------------------
 
     const EngineState& engineState() const { return engine; }
+    float antiDenormalOffset() const { return antiDenormal; }
     bool coefficientsAreStale() const { return coefficientsStale.load(); }
 
     static constexpr std::int32_t kVendorVersion = 1100;
@@ -68,7 +80,8 @@ public:
 
 private:
     char programNames[kProgramCount][kProgramNameLength + 1];
-    // The four waveform tables come with the signal engine.
+    // The four waveform tables are the same for every effect: all of them read the one
+    // shared set (waveform_tables.h), which construction makes sure is filled.
     float antiDenormal;
     // The parameter values, row = program; written by any thread, read by the engine.
     Relaxed<float> programValues[kProgramCount][kParameterCount];

@@ -7,12 +7,12 @@
 
 #include "engine_harness.h"
 #include "reference_model.h"
-#include "test_programs.h"
+#include "programs.h"
 
 namespace orbitone {
 namespace {
 
-using testing::kPrograms;
+const auto& kPrograms = kFactoryPrograms;
 using testing::Values;
 
 constexpr double kEC = 0.99999988f;
@@ -105,7 +105,7 @@ TEST(Coefficients, FrequencyEnds) {
 
 TEST(Coefficients, EveryFactoryProgramMatchesTheReferenceAtSeveralRates) {
     for (const float rate : {22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f}) {
-        for (const testing::TestProgram& program : kPrograms) {
+        for (const FactoryProgram& program : kPrograms) {
             SCOPED_TRACE(std::string(program.name) + " at " + std::to_string(rate));
             const EngineState s = derived(program.values, rate);
             const reference::Coefficients c = reference::derive(program.values, rate);

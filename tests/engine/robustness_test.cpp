@@ -11,13 +11,13 @@
 #include "reference_model.h"
 #include "signal_kernel.h"
 #include "signal_loop.h"
-#include "test_programs.h"
+#include "programs.h"
 
 namespace orbitone {
 namespace {
 
 using testing::Engine;
-using testing::kPrograms;
+const auto& kPrograms = kFactoryPrograms;
 using testing::LoopChoice;
 using testing::Stereo;
 using testing::Values;

@@ -9,13 +9,13 @@
 
 #include "engine_harness.h"
 #include "reference_model.h"
-#include "test_programs.h"
+#include "programs.h"
 
 namespace orbitone {
 namespace {
 
 using testing::Engine;
-using testing::kPrograms;
+const auto& kPrograms = kFactoryPrograms;
 using testing::LoopChoice;
 using testing::SignalKind;
 using testing::Stereo;
