@@ -87,6 +87,18 @@ void runEngine(benchmark::State& state, const kernel::KernelSet* set,
     setFrameCounter(state, frames);
 }
 
+// The check that decides between the unguarded and the guarded loop, on its own.
+void boundsCheck(benchmark::State& state) {
+    const std::int64_t frames = state.range(0);
+    Buffers b(frames);
+    EngineState engine;
+    deriveCoefficients(program("L - R Move").values, 44100.0f, sharedWaveformTables(), engine);
+    const kernel::LoopIo io{b.inL.data(), b.inR.data(), b.outL.data(), b.outR.data(),
+                            static_cast<std::int32_t>(frames)};
+    for (auto _ : state) benchmark::DoNotOptimize(kernel::plainWrapSuffices(engine, 1e-10f, io));
+    setFrameCounter(state, frames);
+}
+
 // The reference: a plain loop that copies both inputs to the outputs.
 void copyLoop(benchmark::State& state) {
     const std::int64_t frames = state.range(0);
@@ -143,6 +155,8 @@ void registerAll() {
     for (const char* name : kMeasured)
         for (const std::int64_t size : kBlockSizes)
             benchmark::RegisterBenchmark(name, runEngine, nullptr, &program(name))->Arg(size);
+    for (const std::int64_t size : kBlockSizes)
+        benchmark::RegisterBenchmark("bounds check", boundsCheck)->Arg(size);
     // each instruction set's loop at the middle block size, for comparison
     for (const kernel::KernelSet* set : kernel::availableKernelSets())
         for (const char* name : kMeasured)

@@ -10,11 +10,15 @@ namespace zylhost {
 
 // The commands, each in its own file.
 extern const Command infoCommand;
+extern const Command processCommand;
+extern const Command demoCommand;
 
 namespace {
 
 const Command* const kCommands[] = {
     &infoCommand,
+    &processCommand,
+    &demoCommand,
 };
 
 void printOverview(std::FILE* out) {

@@ -35,6 +35,9 @@ inline bool isPitchModulated(const EngineState& s) {
 struct KernelSet {
     const char* name;
     LoopKernel kernels[2][2][2][2];  // [overwriting][envelopeLock][guarded][modulated]
+    // The largest magnitude among both inputs, as float bits (so that NaN and the
+    // infinities compare above every finite magnitude).
+    std::uint32_t (*inputPeakBits)(const LoopIo& io);
 
     LoopKernel select(OutputMode mode, const EngineState& state, bool guarded) const {
         return kernels[mode == OutputMode::overwriting][state.envelopeLock][guarded]
@@ -60,6 +63,9 @@ std::span<const KernelSet* const> availableKernelSets();
 // phases starting in 0..1, and every step (bounded through the input's peak level)
 // between 0 and a safe margin below one cycle. Then the unguarded loop runs; otherwise
 // the guarded one, which checks every phase and every envelope as it goes.
+// `peakBits` is the kernel set's inputPeakBits; the form without it uses the fastest set.
+bool plainWrapSuffices(const EngineState& state, float antiDenormal, const LoopIo& io,
+                       std::uint32_t peakBits);
 bool plainWrapSuffices(const EngineState& state, float antiDenormal, const LoopIo& io);
 
 }  // namespace orbitone::kernel

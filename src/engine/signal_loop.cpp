@@ -25,19 +25,7 @@ constexpr double kLargestPlainStep = 0.99;
 // Relative slack for the roundings between a bound and the loop's own arithmetic.
 constexpr double kBoundSlack = 1.0 + 1e-6;
 
-constexpr std::uint32_t kMagnitudeBits = 0x7fffffffu;
 constexpr std::uint32_t kInfinityBits = 0x7f800000u;
-
-// The largest magnitude among the samples as float bits: NaN and infinities compare
-// above every finite magnitude. (Integer arithmetic, so the compiler can vectorise it.)
-std::uint32_t peakBits(const float* samples, std::int32_t count) {
-    std::uint32_t peak = 0;
-    for (std::int32_t k = 0; k < count; ++k) {
-        const std::uint32_t bits = std::bit_cast<std::uint32_t>(samples[k]) & kMagnitudeBits;
-        peak = bits > peak ? bits : peak;
-    }
-    return peak;
-}
 
 bool isFinite(float v) { return std::isfinite(v); }
 bool isPhaseStart(float phase) { return phase >= 0.0f && phase <= 1.0f; }
@@ -63,9 +51,13 @@ double envelopeBound(const EngineState& s, double level) {
 }  // namespace
 
 bool plainWrapSuffices(const EngineState& s, float antiDenormal, const LoopIo& io) {
+    return plainWrapSuffices(s, antiDenormal, io,
+                             availableKernelSets().front()->inputPeakBits(io));
+}
+
+bool plainWrapSuffices(const EngineState& s, float antiDenormal, const LoopIo& io,
+                       std::uint32_t peak) {
     // Input level, offset included; any non-finite sample needs the guards.
-    const std::uint32_t peak =
-        std::max(peakBits(io.inLeft, io.frameCount), peakBits(io.inRight, io.frameCount));
     if (peak >= kInfinityBits || !isFinite(antiDenormal)) return false;
     const double level =
         (double{std::bit_cast<float>(peak)} + std::fabs(antiDenormal)) * kBoundSlack;
@@ -144,7 +136,8 @@ void runSignalLoop(EngineState& state, float& antiDenormal, const float* const* 
     if (!io.inLeft || !io.inRight || !io.outLeft || !io.outRight) return;
 
     static const kernel::KernelSet& kernels = *kernel::availableKernelSets().front();
-    const bool guarded = !kernel::plainWrapSuffices(state, antiDenormal, io);
+    const bool guarded =
+        !kernel::plainWrapSuffices(state, antiDenormal, io, kernels.inputPeakBits(io));
     kernels.select(mode, state, guarded)(state, antiDenormal, io);
 
     for (float* v : {&state.envLeft, &state.envRight, &state.lfoPhase, &state.oscPhaseLeft,
