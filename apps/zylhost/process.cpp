@@ -94,8 +94,11 @@ bool parse(std::span<const std::string_view> arguments, Options& options) {
 class ProgressBar {
 public:
     explicit ProgressBar(std::int64_t total) : total(total), shown(isatty(STDERR_FILENO) == 1) {}
-    ~ProgressBar() {
+    ~ProgressBar() { clear(); }
+    // Removes the bar from the terminal line, before anything else is written there.
+    void clear() {
         if (shown && drawn >= 0) std::fprintf(stderr, "\r%*s\r", kWidth + 8, "");
+        drawn = -1;
     }
     void update(std::int64_t done) {
         if (!shown || total <= 0) return;
@@ -176,6 +179,7 @@ int run(std::span<const std::string_view> arguments) {
     for (;;) {
         const std::int64_t frames = in->read(interleaved.data(), options.block);
         if (frames < 0) {
+            progress.clear();
             reportError(inPath + ": read error");
             return kExitFailure;
         }
@@ -193,11 +197,13 @@ int run(std::span<const std::string_view> arguments) {
         }
         levels.add(outLeft.data(), outRight.data(), frames);
         if (!out->write(result.data(), frames, error)) {
+            progress.clear();
             reportError(error);
             return kExitFailure;
         }
         progress.update(levels.frames());
     }
+    progress.clear();
     plugin->suspend();
     plugin.reset();  // shutdown
     if (!out->commit(error)) {

@@ -9,6 +9,7 @@
 #include <cassert>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "signal_kernel.h"
@@ -52,9 +53,12 @@ static_assert(kRingSize > 3 * kStageLag && (kRingSize & (kRingSize - 1)) == 0);
 // Only then could a later frame's input be an earlier frame's output: the stages must then
 // run frame after frame, to keep the plain order of reads and writes.
 inline bool outputsOverlapInputs(const LoopIo& io) {
-    const auto n = static_cast<std::size_t>(io.frameCount);
-    auto partial = [n](const float* out, const float* in) {
-        return out != in && out < in + n && in < out + n;
+    // compared as addresses: the buffers are separate objects
+    const auto bytes = static_cast<std::uintptr_t>(io.frameCount) * sizeof(float);
+    auto partial = [bytes](const float* outBuffer, const float* inBuffer) {
+        const auto out = reinterpret_cast<std::uintptr_t>(outBuffer);
+        const auto in = reinterpret_cast<std::uintptr_t>(inBuffer);
+        return out != in && out < in + bytes && in < out + bytes;
     };
     return partial(io.outLeft, io.inLeft) || partial(io.outLeft, io.inRight) ||
            partial(io.outRight, io.inLeft) || partial(io.outRight, io.inRight);

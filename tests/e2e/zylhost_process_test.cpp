@@ -297,6 +297,38 @@ TEST_F(Process, DemoWritesOneSoundingFilePerProgram) {
     rmdir(out.c_str());
 }
 
+TEST_F(Process, DemoTakesAnInputFile) {
+    writeAudio(path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 32000, 1, music(6000, 1));
+    const std::string out = path("d");
+    const ProcessResult r =
+        zylhost({"demo", "--plugin", ORBITONE_PLUGIN, "--input", path("in.wav"), out});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("input: " + path("in.wav") + ", 0.19 s at 32000 Hz", 0), 0u) << r.out;
+    int files = 0;
+    if (DIR* d = opendir(out.c_str())) {
+        while (dirent* e = readdir(d)) {
+            if (e->d_name[0] == '.') continue;
+            const Audio audio = readAudio(out + "/" + e->d_name);
+            EXPECT_EQ(audio.info.samplerate, 32000);
+            EXPECT_EQ(audio.info.frames, 6000);
+            std::remove((out + "/" + e->d_name).c_str());
+            ++files;
+        }
+        closedir(d);
+    }
+    EXPECT_EQ(files, 9);
+    rmdir(out.c_str());
+}
+
+TEST_F(Process, OggVorbisFromTheExtension) {
+    writeAudio(path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, music(8000, 2));
+    ASSERT_EQ(zylhost({"process", ORBITONE_PLUGIN, path("in.wav"), path("out.ogg")}).exitCode,
+              0);
+    const Audio out = readAudio(path("out.ogg"));
+    EXPECT_EQ(out.info.format, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    EXPECT_EQ(out.info.channels, 2);
+}
+
 TEST_F(Process, DemoRefusesAMissingPlugin) {
     expectFailure({"demo", "--plugin", path("none.so"), path("d")}, 1, "none.so");
 }
