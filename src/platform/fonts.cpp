@@ -242,7 +242,7 @@ FT_UInt FontRealization::glyphIndex(unsigned char byte) const {
 const Glyph& FontRealization::glyph(FT_UInt index) const {
     if (auto it = glyphs.find(index); it != glyphs.end()) return it->second;
     Glyph g;
-    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) ==
+    if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) ==
         0) {
         FT_GlyphSlot slot = face->glyph;
         if (synthesizeOblique) FT_GlyphSlot_Oblique(slot);
