@@ -116,6 +116,7 @@ struct PenDesc {
     PenStyle style = PenStyle::Solid;
     std::int32_t width = 1;  // in pixels; 0 or less means 1
     PlatformColor color = kPlatformBlack;
+    friend bool operator==(const PenDesc&, const PenDesc&) = default;
 };
 
 class Pen : public RasterObject {
@@ -138,6 +139,7 @@ enum class BrushStyle : std::uint8_t { Solid, Null };
 struct BrushDesc {
     BrushStyle style = BrushStyle::Solid;
     PlatformColor color = kPlatformWhite;
+    friend bool operator==(const BrushDesc&, const BrushDesc&) = default;
 };
 
 class Brush : public RasterObject {
@@ -183,6 +185,7 @@ struct FontDesc {
     // replacement (Liberation Sans for "Arial" on Debian). A face that cannot be found
     // draws no text and measures 0 wide.
     std::string faceName;
+    friend bool operator==(const FontDesc&, const FontDesc&) = default;
 };
 
 class Font : public RasterObject {
