@@ -179,3 +179,101 @@ TEST(ImageLibrary, BlendMixesByTheConstantOpacity) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixel by pixel, what a transfer must produce: the reference for the fast row paths.
+std::uint32_t referenceValue(const Canvas& source, int sx, int sy, const Canvas& dest,
+                             PixelFormat destFormat, PlatformColor sourceBackground,
+                             PlatformColor destText, PlatformColor destBackground) {
+    const PlatformColor s = source.at(sx, sy);
+    if (source.surface().format == PixelFormat::Mono1 && destFormat == PixelFormat::Xrgb32)
+        return toXrgb(s == kPlatformWhite ? destBackground : destText);
+    if (source.surface().format == PixelFormat::Xrgb32 && destFormat == PixelFormat::Mono1)
+        return s == sourceBackground ? 1u : 0u;
+    return destFormat == PixelFormat::Xrgb32 ? toXrgb(s) : (s == kPlatformWhite ? 1u : 0u);
+}
+
+TEST(Blit, RowPathsMatchAPixelByPixelReferenceAtEveryAlignment) {
+    const PixelFormat formats[] = {PixelFormat::Xrgb32, PixelFormat::Mono1};
+    for (PixelFormat sourceFormat : formats)
+        for (PixelFormat destFormat : formats)
+            for (BlitOp op : {BlitOp::Copy, BlitOp::Xor, BlitOp::And})
+                for (int destX : {0, 3, 8, 13})
+                    for (int sourceX : {0, 5, 9}) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << int(sourceFormat) << " -> " << int(destFormat) << " op "
+                                     << int(op) << " at " << destX << " from " << sourceX);
+                        Canvas source(40, 2, kPlatformBlack, sourceFormat);
+                        Canvas dest(40, 2, kPlatformBlack, destFormat);
+                        for (int y = 0; y < 2; ++y)
+                            for (int x = 0; x < 40; ++x) {
+                                const bool light = (x * 7 + y * 3) % 5 < 2;
+                                source.dc->setPixel({x, y}, light ? kPlatformWhite : kRed);
+                                dest.dc->setPixel({x, y}, (x + y) % 3 ? kBlue : kPlatformWhite);
+                            }
+                        source.dc->setBackgroundColor(kRed);
+                        dest.dc->setTextColor(kGreen);
+                        dest.dc->setBackgroundColor(kBlue);
+                        const Canvas before = [&] {
+                            Canvas copy(40, 2, kPlatformBlack, destFormat);
+                            blit(*copy.dc, {0, 0}, {40, 2}, *dest.dc, {0, 0}, BlitOp::Copy);
+                            return copy;
+                        }();
+                        const int width = 24;
+                        blit(*dest.dc, {destX, 0}, {width, 2}, *source.dc, {sourceX, 0}, op);
+                        for (int y = 0; y < 2; ++y)
+                            for (int x = 0; x < 40; ++x) {
+                                const std::uint32_t old =
+                                    destFormat == PixelFormat::Xrgb32
+                                        ? toXrgb(before.at(x, y))
+                                        : (before.at(x, y) == kPlatformWhite ? 1u : 0u);
+                                std::uint32_t expected = old;
+                                if (x >= destX && x < destX + width) {
+                                    const std::uint32_t s =
+                                        referenceValue(source, x - destX + sourceX, y, dest,
+                                                       destFormat, kRed, kGreen, kBlue);
+                                    expected = op == BlitOp::Copy  ? s
+                                               : op == BlitOp::Xor ? s ^ old
+                                                                   : s & old;
+                                }
+                                const PlatformColor got = dest.at(x, y);
+                                const std::uint32_t gotValue =
+                                    destFormat == PixelFormat::Xrgb32
+                                        ? toXrgb(got)
+                                        : (got == kPlatformWhite ? 1u : 0u);
+                                ASSERT_EQ(gotValue, expected) << x << "," << y;
+                            }
+                    }
+}
+
+TEST(ImageLibrary, KeyedCopyAndBlendRowsMatchThePerPixelRule) {
+    ImageLibrary lib;
+    Canvas source(37, 2), dest(37, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 37; ++x) {
+            source.dc->setPixel({x, y}, x % 3 == 0 ? kPlatformWhite
+                                                   : makePlatformColor(std::uint8_t(x * 7),
+                                                                       std::uint8_t(y * 90), 33));
+            dest.dc->setPixel({x, y}, makePlatformColor(10, std::uint8_t(x * 5), 250));
+        }
+    Canvas keyed(37, 2), blended(37, 2);
+    blit(*keyed.dc, {0, 0}, {37, 2}, *dest.dc, {0, 0}, BlitOp::Copy);
+    blit(*blended.dc, {0, 0}, {37, 2}, *dest.dc, {0, 0}, BlitOp::Copy);
+    lib.keyed()(*keyed.dc, {1, 0}, {35, 2}, *source.dc, {0, 0}, kPlatformWhite);
+    lib.blend()(*blended.dc, {1, 0}, {35, 2}, *source.dc, {0, 0}, 77);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const PlatformColor d = dest.at(x, y);
+            const bool inside = x >= 1 && x < 36;
+            const PlatformColor s = inside ? source.at(x - 1, y) : d;
+            EXPECT_EQ(keyed.at(x, y), inside && s != kPlatformWhite ? s : d) << x;
+            auto mixed = [&](int shift) {
+                const int sv = (s >> shift) & 0xFF, dv = (d >> shift) & 0xFF;
+                return std::uint32_t((sv * 77 + dv * 178 + 127) / 255) << shift;
+            };
+            EXPECT_EQ(blended.at(x, y), inside ? (mixed(0) | mixed(8) | mixed(16)) : d) << x;
+        }
+}
+
+}  // namespace
