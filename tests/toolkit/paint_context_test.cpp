@@ -65,6 +65,18 @@ TEST(PaintContextLifecycle, AGivenDeviceContextIsKeptAndGetsItsObjectsBack) {
     EXPECT_EQ(live(pf::ObjectKind::Pen), pensBefore);
 }
 
+TEST(PaintContextLifecycle, AWindowsDeviceContextThatIsGivenStaysWithItsOwner) {
+    TestWindow window(4, 4, {7, 8});
+    pf::DeviceContext* dc = pf::getWindowDC(&window);
+    {
+        CPaintContext context(nullptr, dc, &window);
+        EXPECT_EQ(context.getPlatformDC(), dc);
+        EXPECT_EQ(context.windowOrigin, (Point{7, 8}));
+    }
+    EXPECT_EQ(window.releases, 0);
+    EXPECT_TRUE(pf::releaseWindowDC(&window, dc));
+}
+
 TEST(PaintContextLifecycle, WithoutDeviceContextNothingIsDrawnAndNothingBreaks) {
     CPaintContext context(nullptr, nullptr, nullptr);
     context.setStrokeColor(colorRed);
