@@ -1,9 +1,9 @@
 // What drawing needs of windows: a window's device context and its place on the screen.
 //
 // A window is something with pixels of its own (its client area) at a position on the
-// screen. The window services (window creation, messages, input; a headless and an X11
-// backend) implement this interface for their windows and add what else they offer; a
-// paint context needs no more than what is declared here.
+// screen. The window services (windowing.h: window creation, messages, input; a headless
+// and an X11 backend) implement this interface for their windows and add what else they
+// offer; a paint context needs no more than what is declared here.
 //
 // Thread: the user-interface thread only.
 #pragma once
@@ -15,8 +15,8 @@ namespace orbitone::platform {
 class Window {
 public:
     // The window's client-area pixels, which its device contexts draw into; null when
-    // the window has none (yet). The window keeps it valid while any of its device
-    // contexts exist, and may replace it (on a resize) only between them.
+    // the window has none (yet). A device context asks for it anew for every operation,
+    // so the window may replace it (on a resize) between any two of them.
     virtual Bitmap* clientBitmap() = 0;
     // The top-left corner of the window in screen coordinates.
     virtual PixelPoint screenOrigin() const = 0;
