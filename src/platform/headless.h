@@ -9,7 +9,8 @@
 // Input becomes real when the clock reaches its time: polling then reads it, and a button
 // press or a wheel notch is queued as a message for the window under the pointer (keys for
 // the window with the focus), stamped with the input's time. So loops that sleep or idle
-// see scripted input at exactly the scripted moments.
+// see scripted input at exactly the scripted moments. Input scripted for a time already
+// past happens at the next poll, peek or sleep.
 //
 // Window geometry: a window's rectangle is in its parent's client coordinates (on the
 // screen for windows without a parent). kStyleDialogFrame puts a frame of the dialog-frame
@@ -34,7 +35,8 @@ namespace orbitone::platform::headless {
 void reset();
 
 // A window of the host's: any class name (registered or not, "MDIClient" included), the
-// given style and rectangle, the procedure given or else the default procedure.
+// given style and rectangle, the procedure given or else the default procedure. Like any
+// visible window it waits for its first paint.
 struct HostWindowSpec {
     std::string className;
     std::string title;

@@ -253,6 +253,11 @@ public:
         w.children.clear();
     }
 
+    void released(detail::WindowObject& window) override {
+        auto& w = static_cast<HeadlessWindow&>(window);
+        if (w.alive()) unlink(w);  // a host window released by a reset
+    }
+
     detail::WindowObject* parentOf(const detail::WindowObject& window) override {
         return static_cast<const HeadlessWindow&>(window).treeParent;
     }

@@ -46,6 +46,8 @@ public:
     WindowObject* parent = nullptr;       // the window it was made in (ours only)
     std::optional<PixelRect> update;      // client coordinates, not yet clipped
     bool registeredClass = false;         // its class is one of registerWindowClass's
+    bool destroying = false;              // its Destroy messages are being sent
+    bool releaseRequested = false;        // destroyed again meanwhile: release it after
 
     // Replaces the client pixels by a bitmap of the size, keeping what overlaps.
     void resizeClientBitmap(PixelSize size);
@@ -69,6 +71,8 @@ public:
                                                        WindowObject* parent) = 0;
     // Removes the native window (and with it the native windows inside it).
     virtual void destroyNative(WindowObject& window) = 0;
+    // The handle is about to be released: forget everything kept about the window.
+    virtual void released(WindowObject& window) = 0;
 
     virtual WindowObject* parentOf(const WindowObject& window) = 0;
     virtual bool windowRect(const WindowObject& window, PixelRect& rect) = 0;  // screen

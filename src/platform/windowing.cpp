@@ -71,15 +71,39 @@ std::vector<WindowObject*> childrenOf(const WindowObject* window) {
     return children;
 }
 
-// Sends Destroy to the window, then to its children, and marks them all dead.
-void destroyTree(WindowObject& window) {
-    sendMessage(&window, Message::Destroy);
-    for (WindowObject* child : childrenOf(&window)) destroyTree(*child);
-    markDead(window);
+// The window and the live windows made inside it, each before the windows inside it.
+void collectTree(WindowObject& window, std::vector<WindowObject*>& tree) {
+    tree.push_back(&window);
+    for (WindowObject* child : childrenOf(&window)) collectTree(*child, tree);
+}
+
+void releaseHandle(WindowObject* window);
+
+// Sends Destroy to each window of the tree (a window before the windows inside it, all of
+// them still alive meanwhile), then marks them dead. An owner that destroys one of them
+// from inside a Destroy message has its handle released once the whole tree is done, so
+// nothing is freed while it is still being walked. Answers the tree.
+std::vector<WindowObject*> destroyTree(WindowObject& root) {
+    std::vector<WindowObject*> tree;
+    collectTree(root, tree);
+    for (WindowObject* w : tree) w->destroying = true;
+    for (WindowObject* w : tree) sendMessage(w, Message::Destroy);
+    for (WindowObject* w : tree) markDead(*w);
+    return tree;
+}
+
+// After destroyTree: releases the handles asked for meanwhile (and `also`); the others stay
+// reserved for their owners.
+void releaseRequested(const std::vector<WindowObject*>& tree, const WindowObject* also) {
+    for (WindowObject* w : tree) {
+        w->destroying = false;
+        if (w == also || w->releaseRequested) releaseHandle(w);
+    }
 }
 
 void releaseHandle(WindowObject* window) {
     State& s = state();
+    window->backend().released(*window);
     s.handles.erase(window);
     auto it = std::find_if(s.windows.begin(), s.windows.end(),
                            [window](const auto& w) { return w.get() == window; });
@@ -202,7 +226,8 @@ void postInput(const MessageRecord& message) {
 }
 
 void destroyedOutside(WindowObject& window) {
-    if (window.alive()) destroyTree(window);
+    if (!window.alive() || window.destroying) return;
+    releaseRequested(destroyTree(window), nullptr);
 }
 
 void resetHeadlessWindows() {
@@ -269,7 +294,7 @@ Window* createWindow(const WindowCreation& creation) {
     WindowObject* parent = nullptr;
     if (creation.parent != nullptr) {
         parent = liveWindow(creation.parent);
-        if (parent == nullptr) return nullptr;
+        if (parent == nullptr || parent->destroying) return nullptr;
     } else if (creation.style & kStyleChild) {
         return nullptr;
     }
@@ -299,11 +324,17 @@ Window* createWindow(const WindowCreation& creation) {
 bool destroyWindow(Window* handle) {
     WindowObject* window = findWindow(handle);
     if (window == nullptr || !window->ours()) return false;
-    if (window->alive()) {
-        detail::destroyTree(*window);
-        window->backend().destroyNative(*window);
+    if (window->destroying) {  // from inside its own destruction: released when that ends
+        window->releaseRequested = true;
+        return true;
     }
-    detail::releaseHandle(window);
+    if (!window->alive()) {
+        detail::releaseHandle(window);
+        return true;
+    }
+    const std::vector<WindowObject*> tree = detail::destroyTree(*window);
+    window->backend().destroyNative(*window);
+    detail::releaseRequested(tree, window);
     return true;
 }
 

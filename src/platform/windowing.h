@@ -321,7 +321,9 @@ enum class PeekMode : std::uint8_t { Keep, Remove };
 // Looks for the oldest message in the range for `window` (null: for any window of this
 // thread), first taking in what the backends have pending (input that is due, events of
 // the display). A Paint found is not removed: it stays until the window is validated.
-// Removing a message makes its time the message time. False when there is none.
+// Removing a message makes its time the message time. False when there is none; a peek
+// that finds nothing takes a little time (the headless clock's empty-peek cost; up to a
+// millisecond of waiting for the display), so a loop of peeks is no busy spin.
 [[nodiscard]] bool peekMessage(MessageRecord& out, Window* window, MessageRange range,
                                PeekMode mode);
 // Calls the procedure of the message's window with it; 0 for a dead window.

@@ -9,6 +9,7 @@
 //
 // Our headers come before Xlib's: Xlib defines macros (None, Bool, Status, ...) that would
 // rewrite names in them.
+#include <poll.h>
 #include <time.h>
 #include <sys/utsname.h>
 
@@ -39,6 +40,7 @@ constexpr unsigned kButtonWheelToward = 5;
 constexpr long kOurEvents = ExposureMask | ButtonPressMask | KeyPressMask | KeyReleaseMask |
                             StructureNotifyMask;
 constexpr std::size_t kCursorShapes = 8;
+constexpr int kBusyPollWait = 1;  // milliseconds
 
 // Errors of our connection, recorded instead of ending the process; errors of any other
 // connection of the process (a host's own) go to the handler that was there before.
@@ -185,11 +187,15 @@ public:
     }
 
     void destroyNative(WindowObject& object) override {
-        X11Window& window = asX11(object);
-        forgetDeadWindows();
-        releaseNative(window);
-        XDestroyWindow(display_, window.id);
+        XDestroyWindow(display_, asX11(object).id);
         XFlush(display_);
+    }
+
+    void released(WindowObject& object) override {
+        X11Window& window = asX11(object);
+        if (window.gc) XFreeGC(display_, window.gc);
+        window.gc = nullptr;
+        if (auto it = byId_.find(window.id); it != byId_.end() && it->second == &window) byId_.erase(it);
     }
 
     WindowObject* parentOf(const WindowObject& object) override {
@@ -272,7 +278,10 @@ public:
 
     WindowObject* windowForNativeHandle(std::uintptr_t handle) override {
         const auto id = static_cast<::Window>(handle);
-        if (auto it = byId_.find(id); it != byId_.end()) return it->second->alive() ? it->second : nullptr;
+        if (auto it = byId_.find(id); it != byId_.end()) {
+            if (it->second->alive()) return it->second;
+            byId_.erase(it);  // the id of a destroyed window, perhaps given to a new one
+        }
         XWindowAttributes attributes{};
         trapErrors();
         if (!XGetWindowAttributes(display_, id, &attributes) || trappedError()) return nullptr;
@@ -343,7 +352,13 @@ public:
         }
     }
 
-    void peekFoundNothing() override {}
+    // A busy poll (a control waiting for a second click) waits up to a millisecond for
+    // the display to say something instead of spinning the processor.
+    void peekFoundNothing() override {
+        if (XPending(display_) > 0) return;
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, kBusyPollWait);
+    }
 
     InputState pollInput() override {
         ::Window rootReturn = 0, child = 0;
@@ -511,26 +526,6 @@ private:
         return it != byId_.end() && it->second->ours() && it->second->alive() ? it->second : nullptr;
     }
 
-    void releaseNative(X11Window& window) {
-        if (window.gc) XFreeGC(display_, window.gc);
-        window.gc = nullptr;
-        byId_.erase(window.id);
-    }
-
-    // Windows made dead by destroying a window around them have no native window left.
-    void forgetDeadWindows() {
-        for (auto it = byId_.begin(); it != byId_.end();) {
-            X11Window* w = it->second;
-            if (w->alive()) {
-                ++it;
-                continue;
-            }
-            if (w->gc) XFreeGC(display_, w->gc);
-            w->gc = nullptr;
-            it = byId_.erase(it);
-        }
-    }
-
     void post(X11Window& window, Message message, std::uintptr_t first, std::intptr_t second,
               PixelPoint cursor) {
         postInput({&window, message, first, second, tickCount(), cursor});
@@ -576,9 +571,9 @@ private:
             }
             case DestroyNotify: {
                 auto it = byId_.find(event.xdestroywindow.window);
-                if (it == byId_.end()) break;
+                if (it == byId_.end() || !it->second->alive()) break;
                 X11Window* w = it->second;
-                releaseNative(*w);
+                byId_.erase(it);  // the id may now be given to another window
                 if (w->ours()) destroyedOutside(*w);
                 else markDead(*w);
                 break;

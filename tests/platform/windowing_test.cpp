@@ -344,6 +344,62 @@ TEST_F(Windowing, DestroyingTheHostWindowDestroysTheWindowsInside) {
     EXPECT_TRUE(destroyWindow(w));
 }
 
+TEST_F(Windowing, AnOwnerDestroyingItsWindowFromItsDestroyMessageIsSafe) {
+    // Owners that destroy their window when told it is being destroyed, the outer one
+    // by destroying it again, the inner one because its parent goes.
+    static std::vector<Window*> destroyedFromInside;
+    destroyedFromInside.clear();
+    const WindowProcedure selfDestroying = [](Window* window, Message m, std::uintptr_t f, std::intptr_t s) {
+        if (m == Message::Destroy) destroyedFromInside.push_back(destroyWindow(window) ? window : nullptr);
+        return recordingProcedure(window, m, f, s);
+    };
+    Window* outer = child({0, 0}, {100, 100});
+    Window* inner = child({5, 5}, {10, 10}, outer);
+    setWindowProcedure(outer, selfDestroying);
+    setWindowProcedure(inner, selfDestroying);
+    EXPECT_TRUE(destroyWindow(outer));
+    EXPECT_EQ(destroyedFromInside, (std::vector<Window*>{outer, inner}));
+    EXPECT_EQ(seen().size(), 2u);  // one Destroy each
+    EXPECT_FALSE(destroyWindow(inner));  // both handles are released already
+    EXPECT_FALSE(destroyWindow(outer));
+    // No window can be made inside a window that is being destroyed.
+    static Window* madeInside = reinterpret_cast<Window*>(1);
+    const WindowProcedure creating = [](Window* window, Message m, std::uintptr_t f, std::intptr_t s) {
+        if (m == Message::Destroy)
+            madeInside = createWindow({kClassName, "", kStyleChild | kStyleVisible, {}, {5, 5}, window});
+        return recordingProcedure(window, m, f, s);
+    };
+    Window* parent = child({0, 0}, {50, 50});
+    setWindowProcedure(parent, creating);
+    EXPECT_TRUE(destroyWindow(parent));
+    EXPECT_EQ(madeInside, nullptr);
+}
+
+TEST_F(Windowing, HostChainsMeasureTheirFramesAsAResizeWalkSeesThem) {
+    // A dialog frame directly around the panel window, inside an MDI client area.
+    Window* mdi = hl::createHostWindow({"MDIClient", "", kStyleVisible | kStyleChild, {0, 0, 380, 290}, host});
+    Window* dialog = hl::createHostWindow({"Dialog", "Panel", kStyleVisible | kStyleChild | kStyleDialogFrame,
+                                           {4, 4, 4 + 358, 4 + 268}, mdi});
+    ASSERT_NE(mdi, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    Window* panel = child({0, 0}, {352, 262}, dialog);
+    PixelRect w, p;
+    ASSERT_TRUE(getWindowRect(panel, w));
+    ASSERT_TRUE(getWindowRect(getParent(panel), p));
+    EXPECT_EQ(p.width() - w.width(), 2 * getSystemMetric(SystemMetric::DialogFrameHeight));
+    EXPECT_EQ(p.height() - w.height(), 2 * getSystemMetric(SystemMetric::DialogFrameHeight));
+    EXPECT_EQ(getClassName(getParent(getParent(panel))), "MDIClient");
+    EXPECT_EQ(getParent(getParent(getParent(panel))), host);
+    EXPECT_EQ(getWindowStyle(dialog) & kStyleCaption, 0u);
+    ASSERT_TRUE(setWindowSize(dialog, {400 + 6, 300 + 6}));
+    PixelRect client;
+    ASSERT_TRUE(getClientRect(dialog, client));
+    EXPECT_EQ(client, (PixelRect{0, 0, 400, 300}));
+    int notAWindow = 0;
+    EXPECT_EQ(hl::createHostWindow({"Orphan", "", kStyleVisible, {}, reinterpret_cast<Window*>(&notAWindow)}),
+              nullptr);
+}
+
 TEST_F(Windowing, HostHandlesNameHeadlessWindowsAndNothingElse) {
     Window* w = child({0, 0}, {10, 10});
     EXPECT_EQ(windowFromHandle(w), w);
