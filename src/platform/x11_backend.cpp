@@ -4,7 +4,8 @@
 // The connection is opened the first time a host handle has to be looked up. Its events
 // are read whenever the core takes in pending input (a peek, a message-loop pass), so the
 // editor's idle and the controls' polling loops stand in for the host's message loop for
-// our windows. Windows of other clients (the host's) are known through proxies that ask
+// our windows. When the connection breaks, our windows are destroyed from outside and no
+// call reaches Xlib any more (some of it crashes on a broken connection). Windows of other clients (the host's) are known through proxies that ask
 // the server; their errors are caught on our connection and never reach the host.
 //
 // Our headers come before Xlib's: Xlib defines macros (None, Bool, Status, ...) that would
@@ -55,6 +56,19 @@ int onXError(Display* display, XErrorEvent* error) {
     }
     return previousErrorHandler ? previousErrorHandler(display, error) : 0;
 }
+
+// A broken connection (the server went away) must not end the host's process, which is
+// what Xlib does by default: for our connection the loss is only recorded, and our windows
+// are then destroyed from outside. Other connections keep the handler they had.
+bool connectionLost = false;
+int (*previousIOErrorHandler)(Display*) = nullptr;
+
+int onXIOError(Display* display) {
+    if (display == ourDisplay) return 0;
+    return previousIOErrorHandler ? previousIOErrorHandler(display) : 0;
+}
+
+void onConnectionLost(Display*, void*) { connectionLost = true; }
 
 std::uint32_t monotonicMilliseconds() {
     timespec now{};
@@ -152,6 +166,7 @@ public:
 
     std::unique_ptr<WindowObject> createWindow(const WindowCreation& creation,
                                                WindowObject* parentObject) override {
+        if (connectionLost) return nullptr;
         const ::Window parent = parentObject ? asX11(*parentObject).id : root_;
         XWindowAttributes parentAttributes{};
         trapErrors();
@@ -187,13 +202,14 @@ public:
     }
 
     void destroyNative(WindowObject& object) override {
+        if (connectionLost) return;
         XDestroyWindow(display_, asX11(object).id);
         XFlush(display_);
     }
 
     void released(WindowObject& object) override {
         X11Window& window = asX11(object);
-        if (window.gc) XFreeGC(display_, window.gc);
+        if (window.gc) XFreeGC(display_, window.gc);  // frees the client side too, lost or not
         window.gc = nullptr;
         if (auto it = byId_.find(window.id); it != byId_.end() && it->second == &window) byId_.erase(it);
     }
@@ -201,6 +217,7 @@ public:
     WindowObject* parentOf(const WindowObject& object) override {
         const X11Window& window = asX11(object);
         if (window.ours()) return window.parent;
+        if (connectionLost) return nullptr;
         ::Window rootReturn = 0, parent = 0;
         ::Window* children = nullptr;
         unsigned count = 0;
@@ -227,6 +244,7 @@ public:
     }
 
     bool resize(WindowObject& object, PixelSize size) override {
+        if (connectionLost) return false;
         X11Window& window = asX11(object);
         trapErrors();
         XResizeWindow(display_, window.id, unsigned(std::max(size.width, 1)), unsigned(std::max(size.height, 1)));
@@ -236,18 +254,21 @@ public:
     }
 
     bool move(WindowObject& object, PixelPoint position) override {
+        if (connectionLost) return false;
         trapErrors();
         XMoveWindow(display_, asX11(object).id, position.x, position.y);
         return !trappedError();
     }
 
     bool raise(WindowObject& object) override {
+        if (connectionLost) return false;
         trapErrors();
         XRaiseWindow(display_, asX11(object).id);
         return !trappedError();
     }
 
     std::string foreignClassName(const WindowObject& object) override {
+        if (connectionLost) return {};
         XClassHint hint{};
         trapErrors();
         std::string name;
@@ -261,6 +282,7 @@ public:
     }
 
     WindowStyle foreignStyle(const WindowObject& object) override {
+        if (connectionLost) return 0;
         const X11Window& window = asX11(object);
         XWindowAttributes attributes{};
         trapErrors();
@@ -277,6 +299,7 @@ public:
     std::uintptr_t nativeHandle(const WindowObject& object) override { return asX11(object).id; }
 
     WindowObject* windowForNativeHandle(std::uintptr_t handle) override {
+        if (connectionLost) return nullptr;
         const auto id = static_cast<::Window>(handle);
         if (auto it = byId_.find(id); it != byId_.end()) {
             if (it->second->alive()) return it->second;
@@ -299,6 +322,7 @@ public:
     // Showing ---------------------------------------------------------------------
 
     void present(WindowObject& object) override {
+        if (connectionLost) return;
         X11Window& window = asX11(object);
         Bitmap* bitmap = window.clientBitmap();
         if (!window.ours() || window.gc == nullptr || bitmap == nullptr) return;
@@ -329,6 +353,7 @@ public:
     }
 
     void focusChanged(WindowObject* object) override {
+        if (connectionLost) return;
         if (object == nullptr || !object->ours()) return;
         trapErrors();
         XSetInputFocus(display_, asX11(*object).id, RevertToParent, CurrentTime);
@@ -336,6 +361,7 @@ public:
     }
 
     void showCursor(Cursor cursor) override {
+        if (connectionLost) return;
         const ::Cursor shape = cursorFor(cursor);
         for (auto& [id, window] : byId_)
             if (window->ours() && window->alive()) XDefineCursor(display_, id, shape);
@@ -345,6 +371,10 @@ public:
     // Events and input ------------------------------------------------------------
 
     void collectPending() override {
+        if (connectionLost) {
+            loseEveryWindow();
+            return;
+        }
         while (XPending(display_) > 0) {
             XEvent event;
             XNextEvent(display_, &event);
@@ -355,12 +385,13 @@ public:
     // A busy poll (a control waiting for a second click) waits up to a millisecond for
     // the display to say something instead of spinning the processor.
     void peekFoundNothing() override {
-        if (XPending(display_) > 0) return;
+        if (connectionLost || XPending(display_) > 0) return;
         pollfd connection{ConnectionNumber(display_), POLLIN, 0};
         poll(&connection, 1, kBusyPollWait);
     }
 
     InputState pollInput() override {
+        if (connectionLost) return {};
         ::Window rootReturn = 0, child = 0;
         int rootX = 0, rootY = 0, x = 0, y = 0;
         unsigned mask = 0;
@@ -465,6 +496,7 @@ private:
     }
 
     bool geometry(const X11Window& window, PixelPoint& origin, PixelSize& size, unsigned& border) {
+        if (connectionLost) return false;
         ::Window rootReturn = 0, child = 0;
         int x = 0, y = 0;
         unsigned width = 0, height = 0, depth = 0;
@@ -524,6 +556,16 @@ private:
     X11Window* ours(::Window id) {
         auto it = byId_.find(id);
         return it != byId_.end() && it->second->ours() && it->second->alive() ? it->second : nullptr;
+    }
+
+    // After the connection broke: every window of the display is gone.
+    void loseEveryWindow() {
+        while (!byId_.empty()) {
+            X11Window* w = byId_.begin()->second;
+            byId_.erase(byId_.begin());
+            if (w->ours()) destroyedOutside(*w);
+            else markDead(*w);
+        }
     }
 
     void post(X11Window& window, Message message, std::uintptr_t first, std::intptr_t second,
@@ -603,6 +645,8 @@ std::unique_ptr<WindowBackend> makeX11Backend() {
     if (display == nullptr) return nullptr;
     ourDisplay = display;
     previousErrorHandler = XSetErrorHandler(&onXError);
+    previousIOErrorHandler = XSetIOErrorHandler(&onXIOError);
+    XSetIOErrorExitHandler(display, &onConnectionLost, nullptr);
     return std::make_unique<X11Backend>(display);
 }
 
