@@ -109,9 +109,9 @@ struct WindowCreation {
 
 // Destroys the window and its children: each gets its Destroy message (the window before
 // its children), its queued messages are dropped, it stops being a window, and its handle
-// is released. False for a null handle or one that is not a window of this process
-// (handles of host windows are not ours to destroy). A window that was destroyed from
-// outside answers true once, releasing its handle.
+// is released. False for a null handle or one that is not a window of this process (an X
+// window of the host's is not ours to destroy; the headless screen's host windows are).
+// A window that was destroyed from outside answers true once, releasing its handle.
 bool destroyWindow(Window* window);
 
 // True for a live window (ours or a host's).
@@ -127,8 +127,9 @@ std::uintptr_t nativeHandleOf(const Window* window);
 // The slot a window keeps for its owner. Each setter answers the previous value.
 void* setWindowUserData(Window* window, void* data);
 void* windowUserData(const Window* window);
-// Replaces the window's procedure (a window of our own; null procedures are refused and
-// change nothing) and answers the previous one; null for host windows.
+// Replaces the window's procedure and answers the previous one. Null procedures are
+// refused and change nothing; so are windows of other processes, which have no procedure
+// here (the answer is null).
 WindowProcedure setWindowProcedure(Window* window, WindowProcedure procedure);
 WindowProcedure windowProcedure(const Window* window);
 
