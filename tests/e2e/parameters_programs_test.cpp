@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "plugin_host.h"
+#include "loaded_plugin.h"
 
 namespace {
 
@@ -45,17 +45,8 @@ const float kFactory[17][9] = {
     {0.52f, 0.52f, 0.3f, 0.3f, 0.1f, 0.8f, 0.3f, 0.8f, 0.52f},
 };
 
-class Parameters : public ::testing::Test {
+class Parameters : public orbitone::testing::LoadedPlugin {
 protected:
-    void SetUp() override {
-        std::string error;
-        plugin = host.load(ORBITONE_PLUGIN, error);
-        ASSERT_NE(plugin, nullptr) << error;
-    }
-    std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
-                           void* pointer = nullptr) {
-        return plugin->dispatch(opcode, index, value, pointer);
-    }
     void select(int program) { dispatch(plugOpSelectProgram, 0, program); }
     std::string valueText(int index, float value) {
         plugin->storeParameter(index, value);
@@ -71,9 +62,6 @@ protected:
             return n;
         }
     };
-
-    zylhost::Host host;
-    std::unique_ptr<zylhost::Plugin> plugin;
 };
 
 TEST_F(Parameters, NamesAndUnits) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin_host.h"
+#include "loaded_plugin.h"
 #include "reference_model.h"
 
 namespace {
@@ -43,13 +43,8 @@ private:
     std::array<float*, 2> pointers{};
 };
 
-class Processing : public ::testing::Test {
+class Processing : public orbitone::testing::LoadedPlugin {
 protected:
-    void SetUp() override {
-        std::string error;
-        plugin = host.load(ORBITONE_PLUGIN, error);
-        ASSERT_NE(plugin, nullptr) << error;
-    }
 
     // The current program's values as the plug-in reports them.
     std::array<float, kParameters> values() {
@@ -76,8 +71,6 @@ protected:
         ASSERT_EQ(pluginOut.right, modelOut.right);
     }
 
-    zylhost::Host host;
-    std::unique_ptr<zylhost::Plugin> plugin;
     reference::Modulator model;
 };
 

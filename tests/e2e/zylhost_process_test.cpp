@@ -21,14 +21,8 @@ namespace {
 using orbitone::testing::ProcessResult;
 using orbitone::testing::runProcess;
 
-ProcessResult zylhost(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), ZYLHOST);
-    return runProcess(arguments);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using orbitone::testing::contains;
+using orbitone::testing::zylhost;
 
 struct Audio {
     SF_INFO info{};

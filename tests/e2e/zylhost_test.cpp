@@ -18,14 +18,8 @@ using orbitone::testing::ProcessResult;
 using orbitone::testing::readWholeFile;
 using orbitone::testing::runProcess;
 
-ProcessResult zylhost(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), ZYLHOST);
-    return runProcess(arguments);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using orbitone::testing::contains;
+using orbitone::testing::zylhost;
 
 // A failure as the user sees it: exit status 1, nothing on stdout, one line on stderr.
 void expectOneLineError(const ProcessResult& result, const std::string& part,

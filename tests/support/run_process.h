@@ -59,3 +59,19 @@ inline ProcessResult runProcess(const std::vector<std::string>& arguments) {
 }
 
 }  // namespace orbitone::testing
+
+#ifdef ZYLHOST
+namespace orbitone::testing {
+
+// Runs the built zylhost with `arguments`.
+inline ProcessResult zylhost(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), ZYLHOST);
+    return runProcess(arguments);
+}
+
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace orbitone::testing
+#endif
