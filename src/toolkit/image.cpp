@@ -6,6 +6,7 @@
 #include "module.h"
 #include "paint_context.h"
 #include "window.h"
+#include "windowing.h"
 
 namespace orbitone {
 namespace {
@@ -91,8 +92,11 @@ platform::Library* lookUpOptionalBlendFunctions() {
     if (library == nullptr) return nullptr;
     slots.blendCopy = reinterpret_cast<platform::BlendCopyFunction>(
         platform::findLibraryFunction(library, platform::kBlendCopyFunctionName));
-    slots.keyedCopy = reinterpret_cast<platform::KeyedCopyFunction>(
-        platform::findLibraryFunction(library, platform::kKeyedCopyFunctionName));
+    // The keyed copy is there from the current platform family on.
+    platform::PlatformVersion version;
+    if (platform::queryPlatformVersion(version) && version.family >= platform::kPlatformFamilyCurrent)
+        slots.keyedCopy = reinterpret_cast<platform::KeyedCopyFunction>(
+            platform::findLibraryFunction(library, platform::kKeyedCopyFunctionName));
     return library;
 }
 

@@ -27,7 +27,8 @@ struct OptionalBlendFunctions {
 };
 OptionalBlendFunctions& optionalBlendFunctions();
 
-// Sets both slots to null, then loads the image library and looks both functions up.
+// Sets both slots to null, then loads the image library and looks the blend up, and the
+// keyed copy too when the platform version says it is of the current family.
 // A frame calls this when it is built, keeps the library it answers (null when there is
 // none) and frees it with platform::freeLibrary when it is destroyed. [ui thread]
 [[nodiscard]] platform::Library* lookUpOptionalBlendFunctions();
