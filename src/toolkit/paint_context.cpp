@@ -1,5 +1,8 @@
 #include "paint_context.h"
 
+#include "frame.h"
+#include "windowing.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -381,6 +384,74 @@ void CPaintContext::copyRectTo(CPaintContext& dest, const Rect& destRect, Point 
     platform::blit(*dest.deviceContext, dest.device(Point{destRect.left, destRect.top}),
                    sizeOf(destRect), *deviceContext, {sourceOrigin.h, sourceOrigin.v},
                    platform::BlitOp::Copy);
+}
+
+// ---------------------------------------------------------------------------------
+// The mouse
+
+namespace {
+
+// How far the cursor may move from where the button went down and still count as not
+// having moved: from 2 pixels before to 1 pixel after, on both axes.
+constexpr std::int32_t kClickSlack = 2;
+
+bool staysNear(Point p, Point start) {
+    return p.h >= start.h - kClickSlack && p.h < start.h + kClickSlack && p.v >= start.v - kClickSlack &&
+           p.v < start.v + kClickSlack;
+}
+
+// Tick counts wrap at 2^32: `a` is before `b` when less than half the range lies ahead.
+bool isBefore(std::uint32_t a, std::uint32_t b) { return std::int32_t(a - b) < 0; }
+
+}  // namespace
+
+std::int32_t CPaintContext::getButtonState() const {
+    const platform::InputState input = platform::pollInput();
+    std::int32_t state = 0;
+    if (input.left) state |= swapButtons ? buttonRight : buttonLeft;
+    if (input.middle) state |= buttonMiddle;
+    if (input.right) state |= swapButtons ? buttonLeft : buttonRight;
+    if (input.shift) state |= modShift;
+    if (input.control) state |= modControl;
+    if (input.alt) state |= modAlt;
+    return state;
+}
+
+void CPaintContext::getMouseInContext(Point& point) const {
+    const PixelPoint cursor = platform::getCursorPosition();
+    point = {cursor.x - windowOrigin.h, cursor.y - windowOrigin.v};
+}
+
+bool CPaintContext::awaitSecondClick() const {
+    Point start;
+    getMouseInContext(start);
+    const std::uint32_t deadline = platform::messageTime() + platform::doubleClickTime();
+    if (!isBefore(platform::tickCount(), deadline)) return false;
+    do {
+        Point now;
+        getMouseInContext(now);
+        if (!staysNear(now, start)) return false;
+        platform::MessageRecord press;
+        if (platform::peekMessage(press, nullptr, platform::MessageRange::only(platform::Message::LeftButtonDown),
+                                  platform::PeekMode::Remove))
+            return true;
+    } while (isBefore(platform::tickCount(), deadline));
+    return false;
+}
+
+bool CPaintContext::awaitDragStart() const {
+    // Only a frame can keep the editor and the host going while the button is held.
+    auto* owner = dynamic_cast<CFrame*>(frame);
+    if (owner == nullptr) return false;
+    Point start;
+    getMouseInContext(start);
+    while (getButtonState() & buttonLeft) {
+        owner->idleHost();
+        Point now;
+        getMouseInContext(now);
+        if (!staysNear(now, start)) return true;
+    }
+    return false;
 }
 
 }  // namespace orbitone

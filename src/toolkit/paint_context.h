@@ -9,10 +9,6 @@
 // its attribute changes, and deletes them when it is destroyed; it never deletes a
 // device context it was given. [ui thread] Contexts are short-lived: made for one paint
 // or event and released afterwards.
-//
-// The mouse operations that poll the platform through windowOrigin and the frame
-// (getButtonState, getMouseInContext, awaitSecondClick, awaitDragStart) belong with the
-// window services and join this class with them.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +42,10 @@ inline constexpr std::int32_t modControl = 16;
 inline constexpr std::int32_t modAlt = 32;
 // Passed as a button state: poll the buttons at that moment.
 inline constexpr std::int32_t kPollButtonState = -1;
+
+// Whether the user's primary button is the physical right one: read from the system
+// when the frames' window class is registered. Process-wide.
+inline bool swapButtons = false;
 
 // The rectangle a context without a frame clips to at first.
 inline constexpr Rect kDefaultClipRect{0, 0, 1000, 1000};
@@ -131,6 +131,18 @@ public:
     // Copies the size of destRect from sourceOrigin of this context (device
     // coordinates) to destRect of `dest` (in dest's coordinates).
     void copyRectTo(CPaintContext& dest, const Rect& destRect, Point sourceOrigin);
+
+    // The mouse, polled now. The buttons and modifiers held (button-state bits; the
+    // user's primary button is buttonLeft whichever physical button it is).
+    std::int32_t getButtonState() const;
+    // The cursor relative to windowOrigin.
+    void getMouseInContext(Point& point) const;
+    // After a button-down: whether a second press of the primary button follows within
+    // the double-click time of that button-down, before the cursor moves 2 pixels away.
+    bool awaitSecondClick() const;
+    // After a button-down: whether the cursor moves 2 pixels away before the primary
+    // button goes up. The frame's idleHost runs while it waits. False without a frame.
+    bool awaitDragStart() const;
 
     // Screen position of the window's top-left corner; (0, 0) without a window.
     // Containers shift it while they route mouse events.
