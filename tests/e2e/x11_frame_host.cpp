@@ -1,163 +1,158 @@
 // A small host for the X11 end-to-end test: it opens a top-level X window of its own, as a
-// host program would, and puts the plug-in side inside it: a window of the window services
-// showing a background picture, a view that changes colour when clicked and a view that
-// follows a drag by polling the pointer.
+// host program would, and puts a frame inside it with a background image, a view that
+// changes colour when clicked and a view that follows a drag by polling the mouse. A
+// stand-in for the editor gives the frame its idle while the mouse is held.
 //
 // It talks on its standard streams, one line at a time:
-//   out  "window 0x<id>"           the plug-in's window, once it exists
+//   out  "window 0x<id>"           the frame's window, once it exists
 //   out  "painted <colour>"        the colour view was painted (red, green and blue in hex)
 //   out  "click <n> <h> <v>"       the colour view's n-th click, where it landed
-//   out  "drag <h> <v>"            a pointer position the drag view polled
+//   out  "drag <h> <v>"            a mouse position the drag view polled
 //   out  "drop <h> <v>"            the drag ended there
-//   in   "dump <path>"             write the back buffer as a PNG; answers "dumped <path>"
+//   in   "dump <path>"             write the frame's back buffer as a PNG; "dumped <path>"
 //   in   "quit"
 #include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <string>
 
+#include "back_buffer.h"
+#include "frame.h"
+#include "frame_editor.h"
+#include "image.h"
+#include "paint_context.h"
 #include "png_writer.h"
+#include "view.h"
 #include "windowing.h"
 
 #include <X11/Xlib.h>
 
 namespace {
 
+using namespace orbitone;
 namespace pf = orbitone::platform;
 
 constexpr std::int32_t kPanelWidth = 352;
 constexpr std::int32_t kPanelHeight = 262;
-constexpr pf::PixelRect kColourView{40, 40, 120, 100};
+constexpr Rect kColourView{40, 40, 120, 100};
+constexpr Rect kDragArea{160, 40, 330, 240};
 constexpr std::int32_t kDragSize = 24;
-constexpr pf::PixelRect kDragArea{160, 40, 330, 240};
-constexpr pf::PlatformColor kColours[] = {pf::makePlatformColor(230, 40, 30), pf::makePlatformColor(30, 180, 60),
-                                          pf::makePlatformColor(40, 70, 220)};
-constexpr pf::PlatformColor kDragColour = pf::makePlatformColor(250, 210, 20);
-constexpr std::uint32_t kPollInterval = 4;
-
-struct Panel {
-    pf::Window* window = nullptr;
-    std::unique_ptr<pf::Bitmap> backBuffer;
-    std::unique_ptr<pf::DeviceContext> backDc;
-    int clicks = 0;
-    pf::PixelPoint dragTopLeft{kDragArea.left, kDragArea.top};
-};
-Panel panel;
+constexpr Color kColours[] = {{230, 40, 30, 255}, {30, 180, 60, 255}, {40, 70, 220, 255}};
+constexpr Color kDragAreaColour{60, 60, 60, 255};
+constexpr Color kDragColour{250, 210, 20, 255};
+constexpr std::uint32_t kTrackingWait = 4;
 
 void say(const std::string& line) {
     std::fputs((line + "\n").c_str(), stdout);
     std::fflush(stdout);
 }
 
-std::string hex(pf::PlatformColor c) {
+std::string hex(Color c) {
     char text[8];
-    std::snprintf(text, sizeof text, "%02x%02x%02x", pf::redOf(c), pf::greenOf(c), pf::blueOf(c));
+    std::snprintf(text, sizeof text, "%02x%02x%02x", c.red, c.green, c.blue);
     return text;
 }
 
-void fill(const pf::PixelRect& r, pf::PlatformColor colour) {
-    auto brush = pf::Brush::create({pf::BrushStyle::Solid, colour});
-    if (brush) panel.backDc->fillRect(r, *brush);
+// Fills exactly the rectangle (fillRectInterior fills the inside of an outline).
+void fillExactly(CPaintContext* context, const Rect& r, Color colour) {
+    context->setBrushColor(colour);
+    context->fillRectInterior({r.left - 1, r.top - 1, r.right, r.bottom});
 }
 
-// The whole panel into the back buffer: a background picture (a gradient with a grid),
-// the colour view and the drag view's square.
-void compose() {
-    const pf::Surface s = panel.backBuffer->surface();
-    for (std::int32_t y = 0; y < s.height; ++y)
-        for (std::int32_t x = 0; x < s.width; ++x) {
-            const bool grid = x % 16 == 0 || y % 16 == 0;
-            s.row32(y)[x] = pf::toXrgb(grid ? pf::makePlatformColor(20, 20, 20)
-                                            : pf::makePlatformColor(std::uint8_t(x * 255 / s.width),
-                                                                    std::uint8_t(y * 255 / s.height), 128));
-        }
-    const pf::PlatformColor colour = kColours[panel.clicks % 3];
-    fill(kColourView, colour);
-    say("painted " + hex(colour));
-    fill({kDragArea.left, kDragArea.top, kDragArea.right, kDragArea.bottom}, pf::makePlatformColor(60, 60, 60));
-    fill({panel.dragTopLeft.x, panel.dragTopLeft.y, panel.dragTopLeft.x + kDragSize,
-          panel.dragTopLeft.y + kDragSize},
-         kDragColour);
-}
-
-void show(pf::DeviceContext& dc, const pf::PixelRect& r) {
-    pf::blit(dc, {r.left, r.top}, {std::int32_t(r.width()), std::int32_t(r.height())}, *panel.backDc,
-             {r.left, r.top}, pf::BlitOp::Copy);
-}
-
-void repaintNow() {
-    compose();
-    if (pf::DeviceContext* dc = pf::getWindowDC(panel.window)) {
-        show(*dc, {0, 0, kPanelWidth, kPanelHeight});
-        pf::releaseWindowDC(panel.window, dc);
+// What the frame asks of its editor, done as the editor does it while the mouse is held:
+// repaint what changed, dispatch one waiting paint, then give the host a moment.
+class TestEditor final : public FrameEditor {
+public:
+    void idleWhileTracking() override {
+        if (frame) frame->onIdle();
+        pf::MessageRecord m;
+        if (pf::peekMessage(m, nullptr, pf::MessageRange::only(pf::Message::Paint), pf::PeekMode::Remove))
+            pf::dispatchMessage(m);
+        pf::sleepMilliseconds(kTrackingWait);
     }
-}
+    void notifyEditBegin(std::int32_t) override {}
+    void notifyEditEnd(std::int32_t) override {}
+    EffectBaseEx* getFrameEffect() override { return nullptr; }
+    CFrame* frame = nullptr;
+};
 
-pf::PixelPoint pointerInWindow() {
-    const pf::PixelPoint cursor = pf::getCursorPosition();
-    const pf::PixelPoint origin = pf::windowScreenOrigin(panel.window);
-    return {cursor.x - origin.x, cursor.y - origin.y};
-}
-
-// Follows the pointer while the button is held, by polling, as the toolkit's controls do.
-void trackDrag(pf::PixelPoint start) {
-    const pf::PixelPoint grab{start.x - panel.dragTopLeft.x, start.y - panel.dragTopLeft.y};
-    pf::PixelPoint last = start;
-    while (pf::isKeyDown(pf::InputKey::LeftButton)) {
-        const pf::PixelPoint p = pointerInWindow();
-        if (!(p == last)) {
-            last = p;
-            say("drag " + std::to_string(p.x) + " " + std::to_string(p.y));
-            panel.dragTopLeft = {std::clamp(p.x - grab.x, kDragArea.left, kDragArea.right - kDragSize),
-                                 std::clamp(p.y - grab.y, kDragArea.top, kDragArea.bottom - kDragSize)};
-            repaintNow();
-        }
-        pf::sleepMilliseconds(kPollInterval);
+class ColourView final : public CView {
+public:
+    ColourView() : CView(kColourView) {}
+    void paint(CPaintContext* context) override {
+        const Color colour = kColours[clicks % 3];
+        fillExactly(context, bounds, colour);
+        say("painted " + hex(colour));
+        setNeedsRedraw(false);
     }
-    say("drop " + std::to_string(last.x) + " " + std::to_string(last.y));
-}
+    void onMouseDown(CPaintContext*, Point where, std::int32_t) override {
+        ++clicks;
+        say("click " + std::to_string(clicks) + " " + std::to_string(where.h) + " " + std::to_string(where.v));
+        setNeedsRedraw(true);
+    }
 
-std::intptr_t panelProcedure(pf::Window* window, pf::Message message, std::uintptr_t first, std::intptr_t second) {
-    switch (message) {
-        case pf::Message::Paint: {
-            pf::PaintRecord paint;
-            if (!pf::getUpdateRect(window, nullptr)) break;
-            if (pf::beginPaint(window, paint)) {
-                compose();
-                show(*paint.dc, paint.paintRect);
-                pf::endPaint(window, paint);
+private:
+    int clicks = 0;
+};
+
+class DragView final : public CView {
+public:
+    DragView() : CView(kDragArea) {}
+    void paint(CPaintContext* context) override {
+        fillExactly(context, bounds, kDragAreaColour);
+        fillExactly(context, square(), kDragColour);
+        setNeedsRedraw(false);
+    }
+    // Follows the mouse while the button is held, by polling.
+    void onMouseDown(CPaintContext* context, Point where, std::int32_t buttons) override {
+        if (!(buttons & buttonLeft) || !square().pointInside(where)) return;
+        const Point grab{where.h - topLeft.h, where.v - topLeft.v};
+        Point last = where;
+        while (context->getButtonState() & buttonLeft) {
+            Point p;
+            getMousePosition(context, p);
+            if (p.h != last.h || p.v != last.v) {
+                last = p;
+                say("drag " + std::to_string(p.h) + " " + std::to_string(p.v));
+                topLeft = {std::clamp(p.h - grab.h, bounds.left, bounds.right - kDragSize),
+                           std::clamp(p.v - grab.v, bounds.top, bounds.bottom - kDragSize)};
+                setNeedsRedraw(true);
             }
-            return 0;
+            getOwningFrame()->idleHost();
         }
-        case pf::Message::LeftButtonDown: {
-            const pf::PixelPoint where{pf::lowWord(std::uintptr_t(second)), pf::highWord(std::uintptr_t(second))};
-            if (kColourView.contains(where)) {
-                ++panel.clicks;
-                say("click " + std::to_string(panel.clicks) + " " + std::to_string(where.x) + " " +
-                    std::to_string(where.y));
-                repaintNow();
-            } else if (pf::PixelRect{panel.dragTopLeft.x, panel.dragTopLeft.y, panel.dragTopLeft.x + kDragSize,
-                                     panel.dragTopLeft.y + kDragSize}
-                           .contains(where)) {
-                trackDrag(where);
-            }
-            return 0;
-        }
-        default:
-            break;
+        say("drop " + std::to_string(last.h) + " " + std::to_string(last.v));
     }
-    return pf::defaultWindowProcedure(window, message, first, second);
+
+private:
+    Rect square() const { return {topLeft.h, topLeft.v, topLeft.h + kDragSize, topLeft.v + kDragSize}; }
+    Point topLeft{kDragArea.left, kDragArea.top};
+};
+
+// The background image: a gradient with a grid, drawn into an image of the panel's size.
+CImage* makeBackground() {
+    auto* image = new CImage(kPanelWidth, kPanelHeight);
+    if (pf::Bitmap* bitmap = image->getPlatformBitmap()) {
+        const pf::Surface s = bitmap->surface();
+        for (std::int32_t y = 0; y < s.height; ++y)
+            for (std::int32_t x = 0; x < s.width; ++x) {
+                const bool grid = x % 16 == 0 || y % 16 == 0;
+                s.row32(y)[x] = pf::toXrgb(grid ? pf::makePlatformColor(20, 20, 20)
+                                                : pf::makePlatformColor(std::uint8_t(x * 255 / s.width),
+                                                                        std::uint8_t(y * 255 / s.height), 128));
+            }
+    }
+    return image;
 }
 
-bool handleCommand(const std::string& line) {
+bool handleCommand(CFrame& frame, const std::string& line) {
     if (line == "quit") return false;
     if (line.rfind("dump ", 0) == 0) {
         const std::string path = line.substr(5);
-        say(pf::writePng(panel.backBuffer->surface(), path) ? "dumped " + path : "failed " + path);
+        CBackBuffer* buffer = frame.getBackBuffer();
+        pf::Bitmap* bitmap = buffer ? buffer->getPlatformBitmap() : nullptr;
+        say(bitmap && pf::writePng(bitmap->surface(), path) ? "dumped " + path : "failed " + path);
     }
     return true;
 }
@@ -182,22 +177,24 @@ int main() {
         if (e.type == MapNotify) break;
     }
 
-    if (!pf::registerWindowClass({"OrbitoneTestPanel", &panelProcedure, pf::Cursor::Arrow, pf::kClassGlobal})) return 1;
-    pf::Window* parent = pf::windowFromHandle(reinterpret_cast<void*>(top));
-    panel.window = pf::createWindow({"OrbitoneTestPanel", "Window", pf::kStyleChild | pf::kStyleVisible, {0, 0},
-                                     {kPanelWidth, kPanelHeight}, parent});
-    panel.backBuffer = pf::Bitmap::create(kPanelWidth, kPanelHeight, pf::PixelFormat::Xrgb32);
-    panel.backDc = pf::createMemoryDC(nullptr);
-    if (panel.window == nullptr || !panel.backBuffer || !panel.backDc) {
-        std::fputs("x11_frame_host: cannot make the panel's window\n", stderr);
+    TestEditor editor;
+    auto* frame = new CFrame({0, 0, kPanelWidth, kPanelHeight}, reinterpret_cast<void*>(top), &editor);
+    editor.frame = frame;
+    if (frame->getWindow() == nullptr) {
+        std::fputs("x11_frame_host: the frame has no window\n", stderr);
         return 1;
     }
-    panel.backDc->select(panel.backBuffer.get());
+    CImage* background = makeBackground();
+    frame->setBackgroundImage(background);
+    background->release();
+    frame->addChild(new ColourView);
+    frame->addChild(new DragView);
     char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(pf::nativeHandleOf(panel.window)));
+    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(pf::nativeHandleOf(frame->getWindow())));
     say(std::string("window ") + id);
 
-    // The host's loop: its own events, our commands, and the plug-in's idle.
+    // The host's loop: its own events, our commands, the window's messages and the
+    // editor's idle.
     std::string pending;
     for (bool running = true; running;) {
         pollfd in{STDIN_FILENO, POLLIN, 0};
@@ -207,7 +204,7 @@ int main() {
             if (n <= 0) break;
             pending.append(chunk, std::size_t(n));
             for (std::size_t end; running && (end = pending.find('\n')) != std::string::npos;) {
-                running = handleCommand(pending.substr(0, end));
+                running = handleCommand(*frame, pending.substr(0, end));
                 pending.erase(0, end + 1);
             }
         }
@@ -216,12 +213,10 @@ int main() {
             XNextEvent(display, &e);
         }
         pf::dispatchPendingMessages();
+        frame->onIdle();
     }
 
-    pf::destroyWindow(panel.window);
-    pf::unregisterWindowClass("OrbitoneTestPanel");
-    panel.backDc.reset();
-    panel.backBuffer.reset();
+    frame->release();
     XDestroyWindow(display, top);
     XCloseDisplay(display);
     return 0;

@@ -1,7 +1,7 @@
-// The panel in a real X window: the test host (x11_frame_host) opens a top-level window with
-// the panel inside; XTEST input made with xdotool clicks the colour view and drags the drag
-// view; the views report what they saw; a screenshot of the panel's window equals the
-// back buffer pixel for pixel.
+// A frame in a real X window: the test host (x11_frame_host) opens a top-level window with
+// a frame inside (a background image, a colour view, a drag view); XTEST input made with
+// xdotool clicks the colour view and drags the drag view; the views report what they saw;
+// a screenshot of the frame's window equals the frame's back buffer pixel for pixel.
 #include <gtest/gtest.h>
 #include <png.h>
 #include <poll.h>
