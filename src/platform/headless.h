@@ -37,7 +37,7 @@ void reset();
 // A window of the host's: any class name (registered or not, "MDIClient" included), the
 // given style and rectangle, the procedure given or else the default procedure. Like any
 // visible window it waits for its first paint.
-struct HostWindowSpec {
+struct HostWindowOptions {
     std::string className;
     std::string title;
     WindowStyle style = kStyleVisible;
@@ -46,7 +46,7 @@ struct HostWindowSpec {
     WindowProcedure procedure = nullptr;
 };
 // Null when the parent is given but is not a live headless window.
-[[nodiscard]] Window* createHostWindow(const HostWindowSpec& spec);
+[[nodiscard]] Window* createHostWindow(const HostWindowOptions& options);
 bool isHeadlessWindow(const Window* window);
 
 // ---------------------------------------------------------------------------------

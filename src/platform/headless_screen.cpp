@@ -404,17 +404,17 @@ void reset() {
     s = Screen{};
 }
 
-Window* createHostWindow(const HostWindowSpec& spec) {
+Window* createHostWindow(const HostWindowOptions& options) {
     HeadlessWindow* parent = nullptr;
-    if (spec.parent != nullptr) {
-        parent = liveHeadless(spec.parent);
+    if (options.parent != nullptr) {
+        parent = liveHeadless(options.parent);
         if (parent == nullptr) return nullptr;
     }
-    auto window = std::make_unique<HeadlessWindow>(detail::headlessBackend(), spec.rect.normalized(), parent);
-    window->className = spec.className;
-    window->title = spec.title;
-    window->style = spec.style;
-    window->procedure = spec.procedure ? spec.procedure : &defaultWindowProcedure;
+    auto window = std::make_unique<HeadlessWindow>(detail::headlessBackend(), options.rect.normalized(), parent);
+    window->className = options.className;
+    window->title = options.title;
+    window->style = options.style;
+    window->procedure = options.procedure ? options.procedure : &defaultWindowProcedure;
     window->parent = parent;
     window->resizeClientBitmap(clientSize(*window));
     siblingsOf(*window).push_back(window.get());
